@@ -41,15 +41,6 @@ constexpr ui::HandlerTable MakeHandlers() {
 
 constexpr ui::HandlerTable kHandlers = MakeHandlers();
 
-static_assert([] {
-    for (ui::Handler handler : kHandlers) {
-        if (handler == nullptr) {
-            return false;
-        }
-    }
-    return true;
-}(), "every handler id is bound to a function");
-
 // The program keeps no global state, so both steps have nothing to do.
 void InitialiseGlobals() {}
 void ShutdownHook() {}

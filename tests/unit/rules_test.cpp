@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "editor/document.h"
 #include "editor/font_members.h"
 #include "tools/clock.h"
@@ -240,6 +241,12 @@ TEST(Descriptions, WindowsCentreWithTheRemainderDropped) {
     EXPECT_EQ(ui::CentredPlace({1024, 768}, {196, 150}), (ui::Point{414, 309}));
     EXPECT_EQ(ui::CentredPlace({1025, 769}, {434, 419}), (ui::Point{295, 175}));
     EXPECT_EQ(ui::CentredPlace({400, 300}, {434, 419}), (ui::Point{-17, -59}));
+}
+
+TEST(Descriptions, EveryHandlerIdIsBoundToAFunction) {
+    for (std::size_t id = 0; id < ui::kHandlerCount; ++id) {
+        EXPECT_NE(app::Handlers()[id], nullptr) << "handler id " << id;
+    }
 }
 
 TEST(Document, TextEndsBeforeTheFirstZeroByte) {
