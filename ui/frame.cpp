@@ -3,6 +3,7 @@
 // returns, close requests, and the end of the loop when the last window goes.
 #include <algorithm>
 #include <exception>
+#include <new>
 #include <string>
 
 #include "ui/platform.h"
@@ -175,6 +176,10 @@ void Platform::Dispatch(UnitRef unit, EventKind kind) {
     ++frame_.handlers_running;
     try {
         handler(*this, binding->argument);
+    } catch (const std::bad_alloc&) {
+        // Every property write is whole, so the handler that ran out of memory
+        // left nothing half done: say so and keep the user's text.
+        NativeShowErrorMessage("内存不足，操作没有完成。");
     } catch (const std::exception& error) {
         // What no handler handles is a run-time error of the program.
         Fail(error.what());

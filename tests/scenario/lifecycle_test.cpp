@@ -1,4 +1,7 @@
 // Start-up, the frame's lifecycle rules and the way out through the prompt.
+#include <new>
+#include <stdexcept>
+
 #include "tests/scenario/scenario.h"
 
 namespace landuo::scenario {
@@ -226,6 +229,38 @@ TEST(FrameRules, AHandlerFinishesWithItsWindowInPlaceAndTheUnloadFollows) {
     });
     EXPECT_EQ(app::Main(platform), MemoryPlatform::kInputExhausted);
     EXPECT_TRUE(platform.DialogsShown().empty());
+}
+
+void RunOutOfMemory(ui::Platform&, std::string_view) { throw std::bad_alloc(); }
+void BreakDown(ui::Platform&, std::string_view) { throw std::runtime_error("broken"); }
+
+TEST(FrameRules, OutOfMemoryInAHandlerIsReportedAndTheProgramRunsOn) {
+    const ui::HandlerTable handlers = WithAnswers(&RunOutOfMemory, &BreakDown);
+    MemoryPlatform platform(handlers);
+    platform.Post([](MemoryPlatform& p) {
+        p.Type(main::编辑框1, "kept");
+        p.Click(main::按钮6);
+        p.Click(prompt::按钮1);
+        EXPECT_EQ(p.WidgetText(main::编辑框1), "kept");
+        ASSERT_EQ(p.ErrorMessages().size(), 1u);
+        EXPECT_NE(p.ErrorMessages()[0].find("内存不足"), std::string::npos);
+        EXPECT_FALSE(p.QuitCode());
+    });
+    EXPECT_EQ(app::Main(platform), MemoryPlatform::kInputExhausted);
+}
+
+TEST(FrameRules, AnyOtherFailureOfAHandlerIsAFatalErrorEndingWithMinusOne) {
+    const ui::HandlerTable handlers = WithAnswers(&RunOutOfMemory, &BreakDown);
+    MemoryPlatform platform(handlers);
+    platform.Post([](MemoryPlatform& p) {
+        p.Click(main::按钮6);
+        p.Click(prompt::按钮2);
+        p.Click(main::按钮4);  // events are held from the fatal error on
+        EXPECT_TRUE(p.WidgetVisible(main::编辑框1));
+    });
+    EXPECT_EQ(app::Main(platform), -1);
+    ASSERT_EQ(platform.FatalErrors().size(), 1u);
+    EXPECT_NE(platform.FatalErrors()[0].find("broken"), std::string::npos);
 }
 
 }  // namespace
