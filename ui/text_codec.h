@@ -35,10 +35,14 @@ public:
 
     // Decodes the character at the start of `bytes` (never empty): its length
     // in bytes, with `code_point` set, or 0 when the bytes start no valid
-    // character.
+    // character. The answer depends only on the bytes it takes: a character
+    // of length n decodes the same whatever follows it (true of every
+    // stateless code page; the codec relies on it to decode single-byte
+    // characters from a table it fills once per conversion).
     virtual std::size_t DecodeOne(std::string_view bytes, char32_t& code_point) const = 0;
 
     // Appends the code page's bytes for `code_point`; false if it has none.
+    // The same code point always gives the same bytes.
     virtual bool EncodeOne(char32_t code_point, std::string& out) const = 0;
 };
 
