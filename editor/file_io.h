@@ -19,7 +19,8 @@ struct ReadResult {
     std::string reason;  // UTF-8, Chinese, when not ok: why it could not be read
 };
 
-// Reads the whole file, denying other programs write access while it reads.
+// Reads the whole file; on Windows other programs are denied write access
+// while it reads, and a file another program holds open for writing fails.
 // An empty file is read as no bytes, successfully. A file that cannot be
 // opened, is not a regular file, has `capacity` bytes or more, or fails while
 // being read gives !ok with the reason; nothing is cut short silently.
