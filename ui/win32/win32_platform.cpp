@@ -442,6 +442,9 @@ void Win32Platform::NativeRestoreOrActivate(WindowId id) {
     if (IsIconic(hwnd)) {
         ShowWindow(hwnd, SW_RESTORE);
     }
+    // Activated means in front as well: a click on the other window may just
+    // have raised that one.
+    BringWindowToTop(hwnd);
     SetForegroundWindow(hwnd);
     SetActiveWindow(hwnd);
 }
