@@ -3,6 +3,7 @@ openbox where a window manager matters), the program, and cleans up every
 process it started, by PID, also when a check fails or the test is killed."""
 
 import os
+import random
 import re
 import shutil
 import signal
@@ -66,22 +67,37 @@ class Session:
         self.close()
         return False
 
+    @staticmethod
+    def _display_taken(number):
+        if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
+            return True
+        try:
+            with open("/proc/net/unix") as f:
+                return ("/tmp/.X11-unix/X%d\n" % number) in f.read()
+        except OSError:
+            return False
+
     def _start_x(self):
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % self.screen, "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.tmp, "xvfb.log"), "w"))
-        os.close(write_end)
-        number = b""
-        deadline = time.time() + 15
-        while not number.endswith(b"\n") and time.time() < deadline:
-            chunk = os.read(read_end, 16)
-            if not chunk:
+        # A display number of our own, well away from the usual ones, so tests
+        # running side by side (and other X servers on the machine) never meet.
+        rng = random.Random(os.getpid() ^ int(time.time() * 1000))
+        for attempt in range(20):
+            number = rng.randrange(300, 900)
+            if self._display_taken(number):
+                continue
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % self.screen, "-nolisten", "tcp", "-noreset"],
+                stdout=subprocess.DEVNULL, stderr=open(os.path.join(self.tmp, "xvfb.log"), "w"))
+            deadline = time.time() + 10
+            while time.time() < deadline and self.xvfb.poll() is None:
+                if os.path.exists("/tmp/.X11-unix/X%d" % number):
+                    break
+                time.sleep(POLL)
+            if self.xvfb.poll() is None and os.path.exists("/tmp/.X11-unix/X%d" % number):
+                self.display = ":%d" % number
                 break
-            number += chunk
-        os.close(read_end)
-        check(number.strip().isdigit(), "Xvfb did not report a display")
-        self.display = ":" + number.decode().strip()
+            _terminate(self.xvfb)
+        check(self.display is not None, "no X server could be started")
         self.env = dict(os.environ)
         for key in ("WAYLAND_DISPLAY", "GTK_THEME", "GDK_BACKEND", "LC_ALL", "LANGUAGE"):
             self.env.pop(key, None)
@@ -132,12 +148,15 @@ class Session:
 
     # ---- The program -----------------------------------------------------------------
 
-    def launch(self, cwd=None):
+    def launch(self, cwd=None, env=None):
+        """Starts the program; `env` adds to its environment only, not the tools'."""
         command = [self.binary]
+        app_env = dict(self.env)
+        app_env.update(env or {})
         if self.run_as_nobody:
             command = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] + command
         self.out = open(os.path.join(self.tmp, "app.log"), "w")
-        self.app = subprocess.Popen(command, env=self.env, cwd=cwd or self.tmp, stdout=self.out,
+        self.app = subprocess.Popen(command, env=app_env, cwd=cwd or self.tmp, stdout=self.out,
                                     stderr=subprocess.STDOUT)
         return self.main_window()
 
@@ -201,11 +220,24 @@ class Session:
                 return window
         return None
 
-    def main_window(self, timeout=10):
-        return self.wait_for(lambda: self._window_of_size(434, 419), timeout, "the main window")
+    def main_window(self, timeout=20):
+        try:
+            return self.wait_for(lambda: self._window_of_size(434, 419) or self.app.poll() is not None and -1,
+                                 timeout, "the main window")
+        finally:
+            pass
 
     def prompt_window(self, timeout=5):
         return self.wait_for(lambda: self._window_of_size(196, 150), timeout, "the save prompt")
+
+    def client_top(self, window):
+        """Where a framed window's black client area starts below its title bar."""
+        g = self.geometry(window)
+        column = self.pixels([(g["x"] + 4, g["y"] + row) for row in range(min(60, g["height"]))])
+        for row, colour in enumerate(column):
+            if colour == (0, 0, 0):
+                return row
+        raise Failure("no client area in window %s" % window)
 
     def dialog(self, title, timeout=8):
         return self.wait_for(lambda: (self.windows_named("^" + re.escape(title) + "$") or [None])[-1], timeout,

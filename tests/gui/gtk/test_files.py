@@ -95,8 +95,7 @@ def test_round_trips_gbk_locale():
     with session() as s:
         locales = gbk_locale(os.path.join(s.tmp, "locales"))
         check(locales is not None, "localedef could not build zh_CN.GBK")
-        s.env.update({"LOCPATH": locales, "LANG": "zh_CN.GBK"})
-        main = s.launch()
+        main = s.launch(env={"LOCPATH": locales, "LANG": "zh_CN.GBK"})
         round_trip(s, main, ROUND_TRIPS)
         # The banner is saved in the system's code page: GBK.
         target = os.path.join(s.tmp, "banner-gbk.txt")

@@ -85,8 +85,7 @@ def test_panel_and_stacking():
         with open(os.path.join(stubs, "gnome-calculator"), "w") as f:
             f.write("#!/bin/sh\necho \"$@\" > '%s'\n" % marker)
         os.chmod(os.path.join(stubs, "gnome-calculator"), 0o755)
-        s.env["PATH"] = stubs + ":" + s.env["PATH"]
-        main = s.launch()
+        main = s.launch(env={"PATH": stubs + ":" + s.env["PATH"]})
         x, y = origin(s, main)
         spots = [(x + PICTURE[0] + 40, y + PICTURE[1] + 100), (x + PICTURE[0] + 150, y + PICTURE[1] + 120),
                  (x + PICTURE[0] + 192, y + PICTURE[1] + 139)]
