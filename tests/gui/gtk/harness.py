@@ -248,8 +248,8 @@ class Session:
 
     def pixels(self, points):
         """Colours (r, g, b) of the given root-window points, from one grab."""
-        spec = " ".join("%%[pixel:p{%d,%d}]" % p for p in points)
-        out = self.run(["/usr/bin/convert", "x:root", "-depth", "8", "-format", spec + "\\n", "info:"], True)
+        pixel_format = " ".join("%%[pixel:p{%d,%d}]" % p for p in points)
+        out = self.run(["/usr/bin/convert", "x:root", "-depth", "8", "-format", pixel_format + "\\n", "info:"], True)
         colours = []
         for item in out.split():
             match = re.match(r"s?rgba?\((\d+),(\d+),(\d+)", item)
