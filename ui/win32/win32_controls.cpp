@@ -190,6 +190,7 @@ void Win32Platform::PaintTransparentLabel(UnitWidget& unit, HDC dc, const RECT& 
 }
 
 void Win32Platform::PaintPicture(HDC dc, int x, int y, const RECT& clip) {
+    EnsurePicture();
     if (!picture_) return;
     // At its natural size from the box's top-left corner, cut at the box's edges.
     const RECT picture{x, y, x + picture_size_.cx, y + picture_size_.cy};
@@ -224,37 +225,52 @@ void Win32Platform::PaintColourPicker(UnitWidget& unit, HDC dc, const RECT& area
 
 // ---- The picture --------------------------------------------------------------------------------
 
-bool Win32Platform::LoadPicture() {
+bool Win32Platform::HasPicture() const {
+    return FindResourceW(instance_, MAKEINTRESOURCEW(kPictureResource), MAKEINTRESOURCEW(10)) != nullptr;
+}
+
+void Win32Platform::EnsureOle() {
+    if (!ole_) ole_.emplace(late_.ole32);
+}
+
+void Win32Platform::EnsurePicture() {
+    if (std::exchange(picture_tried_, true)) return;
+    EnsureOle();
+    auto make_stream = late_.ole32.Get<HRESULT WINAPI(HGLOBAL, BOOL, LPSTREAM*)>("CreateStreamOnHGlobal");
+    auto load_picture = late_.oleaut32.Get<HRESULT WINAPI(LPSTREAM, LONG, BOOL, REFIID, LPVOID*)>("OleLoadPicture");
+    if (make_stream == nullptr || load_picture == nullptr) return;
     HRSRC found = FindResourceW(instance_, MAKEINTRESOURCEW(kPictureResource), MAKEINTRESOURCEW(10));  // RT_RCDATA
-    if (found == nullptr) return false;
+    if (found == nullptr) return;
     HGLOBAL loaded = LoadResource(instance_, found);
     const DWORD size = SizeofResource(instance_, found);
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-    if (bytes == nullptr || size == 0) return false;
+    if (bytes == nullptr || size == 0) return;
     HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (copy == nullptr) return false;
+    if (copy == nullptr) return;
     void* target = GlobalLock(copy);
     std::memcpy(target, bytes, size);
     GlobalUnlock(copy);
     ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, stream.Receive()))) {
+    if (FAILED(make_stream(copy, TRUE, stream.Receive()))) {
         GlobalFree(copy);
-        return false;
+        return;
     }
     ComPtr<IPicture> picture;
-    if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
-                              reinterpret_cast<void**>(picture.Receive())))) {
-        return false;
+    if (FAILED(load_picture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                            reinterpret_cast<void**>(picture.Receive())))) {
+        return;
     }
     OLE_HANDLE handle = 0;
-    if (FAILED(picture->get_Handle(&handle)) || handle == 0) return false;
+    if (FAILED(picture->get_Handle(&handle)) || handle == 0) return;
     // A copy of our own, so the decoder can go now.
     auto decoded = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
     picture_.Reset(static_cast<HBITMAP>(CopyImage(decoded, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BITMAP info{};
-    if (!picture_ || GetObjectW(picture_.get(), sizeof info, &info) == 0) return false;
+    if (!picture_ || GetObjectW(picture_.get(), sizeof info, &info) == 0) {
+        picture_.Reset(nullptr);
+        return;
+    }
     picture_size_ = SIZE{info.bmWidth, info.bmHeight};
-    return true;
 }
 
 // ---- The palette ---------------------------------------------------------------------------------
@@ -403,7 +419,8 @@ std::optional<Colour> Win32Platform::ChooseMoreColours(HWND owner, Colour curren
     dialog.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
     HWND active = GetActiveWindow();
     EnableAll(false);
-    const BOOL confirmed = ChooseColorW(&dialog);
+    auto choose = late_.comdlg32.Get<BOOL WINAPI(CHOOSECOLORW*)>("ChooseColorW");
+    const BOOL confirmed = choose != nullptr && choose(&dialog);
     EnableAll(true);
     if (WindowOf(active)) SetActiveWindow(active);
     if (!confirmed) return std::nullopt;

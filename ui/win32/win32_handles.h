@@ -6,7 +6,6 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-#include <ole2.h>
 
 #include <utility>
 
@@ -90,23 +89,6 @@ public:
 
 private:
     Interface* pointer_ = nullptr;
-};
-
-// OLE for the thread, for as long as the platform runs: the picture decoder
-// and the shell's dialogs need it.
-class OleSession {
-public:
-    OleSession() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
-    OleSession(const OleSession&) = delete;
-    OleSession& operator=(const OleSession&) = delete;
-    ~OleSession() {
-        if (ok_) {
-            OleUninitialize();
-        }
-    }
-
-private:
-    bool ok_;
 };
 
 // A screen device context for measuring, released when its owner goes.

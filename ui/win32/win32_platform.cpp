@@ -4,7 +4,6 @@
 #include "ui/win32/win32_platform.h"
 
 #include <commdlg.h>
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -189,7 +188,6 @@ bool Win32Platform::NativeInitialise() {
     const std::wstring folder = ProgramFolder();
     if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
 
-    ole_.emplace();
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
@@ -209,7 +207,7 @@ bool Win32Platform::NativeInitialise() {
         RegisterWindowClass(instance_, kPictureClass, UnitProc, 0, nullptr) &&
         RegisterWindowClass(instance_, kColourPickerClass, UnitProc, 0, nullptr) &&
         RegisterWindowClass(instance_, kPaletteClass, PaletteProc, 0, nullptr, CS_DROPSHADOW);
-    return registered && LoadPicture();
+    return registered && HasPicture();
 }
 
 void Win32Platform::NativeShutdown() {
@@ -802,9 +800,10 @@ std::optional<std::filesystem::path> Win32Platform::NativeFileDialog(const FileD
                    (request.path_must_exist ? OFN_PATHMUSTEXIST : 0) |
                    (request.overwrite_prompt ? OFN_OVERWRITEPROMPT : 0) |
                    (request.hide_read_only ? OFN_HIDEREADONLY : 0);
-    const BOOL confirmed =
-        request.kind == DialogKind::SaveFile ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
-    if (!confirmed) return std::nullopt;
+    EnsureOle();
+    auto show = late_.comdlg32.Get<BOOL WINAPI(OPENFILENAMEW*)>(
+        request.kind == DialogKind::SaveFile ? "GetSaveFileNameW" : "GetOpenFileNameW");
+    if (show == nullptr || !show(&dialog)) return std::nullopt;
     file.resize(std::wcslen(file.c_str()));
     return std::filesystem::path(file);
 }
@@ -821,7 +820,8 @@ std::optional<FontDialogResult> Win32Platform::NativeFontDialog(const FontDialog
     dialog.rgbColors = ToColorRef(request.colour);
     dialog.Flags = (request.screen_fonts ? CF_SCREENFONTS : 0) | (request.effects ? CF_EFFECTS : 0) |
                    (has_start ? CF_INITTOLOGFONTSTRUCT : 0);
-    if (!ChooseFontW(&dialog)) return std::nullopt;
+    auto choose = late_.comdlg32.Get<BOOL WINAPI(CHOOSEFONTW*)>("ChooseFontW");
+    if (choose == nullptr || !choose(&dialog)) return std::nullopt;
     const std::wstring face(logfont.lfFaceName);
     FontDialogResult result;
     result.chosen = LogicalFont{
@@ -872,8 +872,12 @@ bool Win32Platform::NativeRunCommandLine(std::string_view command_line, bool wai
 
 bool Win32Platform::NativeShellOpen(std::string_view path) {
     const std::wstring wide = WideFromCodePage(path);
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(DialogOwner(), nullptr, wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    EnsureOle();
+    auto execute =
+        late_.shell32.Get<HINSTANCE WINAPI(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT)>("ShellExecuteW");
+    if (execute == nullptr) return false;
+    const auto result =
+        reinterpret_cast<INT_PTR>(execute(DialogOwner(), nullptr, wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
 }
 

@@ -19,6 +19,7 @@
 #include "ui/platform.h"
 #include "ui/win32/win32_code_page.h"
 #include "ui/win32/win32_handles.h"
+#include "ui/win32/win32_libraries.h"
 
 namespace landuo::ui::win32 {
 
@@ -90,7 +91,10 @@ private:
     HFONT FontFor(const UnitWidget& unit) const;
     void OpenPalette(UnitWidget& picker);
     std::optional<Colour> ChooseMoreColours(HWND owner, Colour current, std::array<COLORREF, 16>& custom);
-    bool LoadPicture();
+    bool HasPicture() const;
+    // Decodes the picture on its first showing, off the start-up path.
+    void EnsurePicture();
+    void EnsureOle();
 
     // ---- The slots ------------------------------------------------------------------
     bool NativeInitialise() override;
@@ -130,7 +134,9 @@ private:
     HINSTANCE instance_;
     std::unique_ptr<CodePage> ansi_page_;
     const CodePage* code_page_ = nullptr;
+    LateFunctions late_;
     std::optional<OleSession> ole_;
+    bool picture_tried_ = false;
     GdiObject<HFONT> ui_font_;
     LOGFONTW ui_logfont_{};
     GdiObject<HBITMAP> picture_;

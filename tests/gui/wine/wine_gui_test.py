@@ -389,6 +389,35 @@ def test_panel(world):
     check(world.screenshot().at(MAIN_X + 40, MAIN_Y + 95) == (255, 0, 0), "Esc chose nothing")
 
 
+def test_font(world):
+    """The font dialog from 字体, the windows disabled meanwhile, its choice
+    applied to the edit box: a size of 36 points makes the banner's text
+    much larger."""
+    world.start()
+    area = (MAIN_X + 26, MAIN_Y + 90, 360, 268)
+
+    def green_pixels():
+        region = world.screenshot().region(*area)
+        return sum(1 for i in range(0, len(region), 3) if region[i + 1] > 150 and region[i] < 100)
+
+    before = green_pixels()
+    check(before > 200, "the banner shows in green")
+    world.click_main("按钮3")
+    dialog = world.wait_dialog("字体")
+    check(not world.window_rect(MAIN_CLASS)["enabled"], "the main window is disabled under the font dialog")
+    world.run(["xdotool", "windowfocus", "--sync", dialog])
+    time.sleep(0.3)
+    # Face, style, size: the size box is the third; 36 points there.
+    world.key("Tab", "Tab")
+    world.run(["xdotool", "type", "--delay", "30", "36"])
+    time.sleep(0.3)
+    world.key("Return")
+    world.wait_for(lambda: world.window_rect(MAIN_CLASS)["enabled"], 10, "the font dialog gone")
+    time.sleep(0.5)
+    after = green_pixels()
+    check(after > before * 2, "a much larger font: %d green pixels, %d before" % (after, before))
+
+
 def test_drag(world):
     """The window moves by its background and 标签1, by nothing else."""
     world.start()
